@@ -1,0 +1,47 @@
+#include "app/lanscout_app.h"
+
+#include "app/language.h"
+#include "app/workfolder.h"
+#include "platform/commctrl.h"
+#include "platform/kernel.h"
+#include "platform/msgbox.h"
+
+CLanscoutApp theApp;
+
+CLanscoutApp::CLanscoutApp() : CWinApp(nullptr) {}
+
+BOOL CLanscoutApp::InitInstance() {
+  INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  CWinApp::InitInstance();
+  AfxEnableControlContainer();
+  SetRegistryKey(L"应用程序向导生成的本地应用程序");
+
+  m_hMutex = CreateMutexW(nullptr, TRUE, LANSCOUT_INSTANCE_NAME);
+  if (!m_hMutex) {
+    AfxPostQuitMessage(1);
+    return FALSE;
+  }
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    // Another instance runs: it is told to come to the front once it has a
+    // window to show, and this one ends without a trace.
+    return FALSE;
+  }
+
+  if (!PrepareWorkFolder()) {
+    AfxMessageBox(GetStartupFailureMessage(GetLanguageIndex()), MB_OK, 0);
+    AfxPostQuitMessage(1);
+    return FALSE;
+  }
+
+  return FALSE;
+}
+
+int CLanscoutApp::ExitInstance() {
+  if (m_hMutex) {
+    CloseHandle(m_hMutex);
+    m_hMutex = nullptr;
+  }
+  return CWinApp::ExitInstance();
+}
