@@ -340,6 +340,25 @@ cairo_surface_t* draw_background()
     return s;
 }
 
+// The painted background: the same picture as the shape bitmap, but the corner
+// runs carry the outline colour instead of the key colour. The window's final
+// shape is a rounded rectangle that cuts less of the corners than the key runs
+// do, so a few of those pixels are on screen, where red would show.
+cairo_surface_t* draw_background_painted()
+{
+    cairo_surface_t* s = draw_background();
+    unsigned char* data = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < 4; ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(data + y * stride);
+        for (int x = 0; x < kWindowW; ++x)
+            if (!inside_window(x, y))
+                row[x] = pack(kEdge);
+    }
+    cairo_surface_mark_dirty(s);
+    return s;
+}
+
 // ---------------------------------------------------------------- buttons
 
 void draw_button_face(cairo_t* cr, double x0, const ButtonLook& look)
@@ -625,7 +644,7 @@ int main(int argc, char** argv)
 
     const Output outputs[] = {
         {"picture/SearchDevice_BlackGround.bmp", draw_background, true},
-        {"picture/SearchDevice_BlackGround.png", draw_background, false},
+        {"picture/SearchDevice_BlackGround.png", draw_background_painted, false},
         {"picture/Brush.png", draw_brush, false},
         {"picture/logo.png", draw_logo16, false},
         {"picture/headerbackground.png", draw_header_background, false},
