@@ -2,6 +2,8 @@
 
 #include "app/language.h"
 #include "app/workfolder.h"
+#include "discovery/device_store.h"
+#include "discovery/search_control.h"
 #include "platform/commctrl.h"
 #include "platform/kernel.h"
 #include "platform/msgbox.h"
@@ -35,10 +37,15 @@ BOOL CLanscoutApp::InitInstance() {
     return FALSE;
   }
 
+  // From here on the search workers receive on their own threads.
+  InitDeviceStore(GetDeviceStore());
+
   return FALSE;
 }
 
 int CLanscoutApp::ExitInstance() {
+  GetDeviceStore();
+  ShutdownSearch();
   if (m_hMutex) {
     CloseHandle(m_hMutex);
     m_hMutex = nullptr;
