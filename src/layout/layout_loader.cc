@@ -269,7 +269,8 @@ class LayoutReader {
     if (observer_) {
       int32_t ctrlId = element.ctrlId;
       if (element.kind == LayoutElement::Ctrl && std::strcmp(name, "CtrlID") == 0) ctrlId = ParseLayoutInt(text);
-      observer_->OnAttribute({element.kind, element.name, element.line, ctrlId, name, text, !attribute.empty()});
+      observer_->OnAttribute({element.kind, element.name, element.line, ctrlId, name, text, !attribute.empty(),
+                             element.node.internal_object()});
     }
     return text;
   }

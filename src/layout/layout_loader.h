@@ -54,6 +54,7 @@ struct LayoutAttributeRead {
   const char* name;         // the attribute's name
   const std::wstring& text;  // its text; empty when missing
   bool present;             // false when the element lacks the attribute
+  const void* elementTag;   // the same for every attribute of one element
 };
 
 // Hears what a load reads and what it passes over without a word. The
