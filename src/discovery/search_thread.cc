@@ -118,7 +118,9 @@ void CSearchDeviceThread::ResetLastDevice() {
 
 bool CSearchDeviceThread::StoreUnlessRepeat(const SearchDeviceInfo& rec, bool resetOnRepeat) {
   std::lock_guard<std::mutex> lock(m_lastLock);
-  if (SameDeviceTexts(rec, m_lastDevice)) {
+  // The kind counts too: a device's farewell carries the same texts as its
+  // last answer or announcement and must not be taken for a repeat of it.
+  if (SameDeviceTexts(rec, m_lastDevice) && rec.nType == m_lastDevice.nType) {
     if (resetOnRepeat) m_lastDevice = MakeSearchDeviceInfo();
     return false;
   }

@@ -69,8 +69,9 @@ class CSearchDeviceThread {
   // Closes the socket; shutting it down first is what wakes a receive that
   // is blocked on it (closing alone does not on Linux).
   void CloseSocket();
-  // Compares `rec` with m_lastDevice and stores it when it differs (true).
-  // A repeat leaves the cache alone, or resets it with `resetOnRepeat`.
+  // Compares `rec` with m_lastDevice (seven texts and the report type) and
+  // stores it when it differs (true). A repeat leaves the cache alone, or
+  // resets it with `resetOnRepeat`.
   // Atomic with respect to ResetLastDevice on the main thread.
   bool StoreUnlessRepeat(const SearchDeviceInfo& rec, bool resetOnRepeat);
 

@@ -249,3 +249,24 @@ TEST(ReceiveHandlers, ResetOnTheMainThreadNeverTearsTheCache) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReceiveHandlers, AFarewellIsNeverTakenForARepeatOfTheAnswerBeforeIt) {
+  disc_test::ReportCapture reports;
+  CSearchDeviceBroadcastThread broadcast;
+  std::string answer = BroadcastAnswer("id=1&host=a&vendor=v&product=p", 1);
+  std::string farewell = BroadcastAnswer("id=1&host=a&vendor=v&product=p", 4);
+  broadcast.HandleReceive(answer.data(), 148, "10.0.0.1");
+  broadcast.HandleReceive(farewell.data(), 148, "10.0.0.1");
+  CSearchDeviceMulticastThread group;
+  std::string alive = Notify(" ssdp:alive"), byebye = Notify(" ssdp:byebye");
+  group.HandleReceive(alive.c_str(), static_cast<int>(alive.size()), "10.0.0.1");
+  group.HandleReceive(byebye.c_str(), static_cast<int>(byebye.size()), "10.0.0.1");
+  auto all = reports.Reports();
+  ASSERT_EQ(all.size(), 4u);
+  EXPECT_EQ(all[1].nType, SEARCH_TYPE_BYEBYE);
+  EXPECT_EQ(all[3].nType, SEARCH_TYPE_BYEBYE);
+}
+
+}  // namespace

@@ -33,6 +33,9 @@ const device = new Server({
   location,
   adInterval: Number(args['ad-interval'] || 5000),
   interfaces: args.interface ? [args.interface] : undefined,
+  // node-ssdp puts SERVER into answers and alive announcements only; the
+  // devices carry it (and with it the firmware token) in byebye too.
+  headers: { SERVER: server },
   // Only the two entries below are announced and answered.
   suppressRootDeviceAdvertisements: true,
 })
