@@ -193,6 +193,16 @@ class LineTable {
   std::vector<size_t> starts_;
 };
 
+// An attribute value as wide text. Most values are ASCII, which needs no
+// decoding.
+std::wstring Widen(const char* text) {
+  const char* end = text;
+  bool ascii = true;
+  for (; *end; ++end) ascii = ascii && static_cast<unsigned char>(*end) < 0x80;
+  if (ascii) return std::wstring(text, end);
+  return Utf8ToWide(std::string(text, end));
+}
+
 // The element whose attributes are being read, for the observer.
 struct ElementContext {
   pugi::xml_node node;
@@ -200,6 +210,12 @@ struct ElementContext {
   const char* name;
   int line;
   int32_t ctrlId;
+  // The files write the attributes in the order they are read. While every
+  // attribute read so far was the next one of the element, each further one
+  // is looked for there first: everything before it has another name, so it
+  // is the first of its name, as a search from the start would find.
+  bool inOrder = true;
+  pugi::xml_attribute next = node.first_attribute();
 };
 
 class LayoutReader {
@@ -219,7 +235,7 @@ class LayoutReader {
     bool anyStringsDone = false;
 
     for (const DialogCandidate& dialog : dialogs) {
-      if (ParseLayoutInt(Utf8ToWide(dialog.node.attribute("DialogID").value())) != dialogId) continue;
+      if (ParseLayoutInt(Widen(dialog.node.attribute("DialogID").value())) != dialogId) continue;
       ElementContext element{dialog.node, LayoutElement::Dialog, "DialogInfo", LineOf(dialog.node), 0};
       if (observer_) observer_->OnDialogInfo(element.line);
 
@@ -263,9 +279,16 @@ class LayoutReader {
 
   // The attribute's text; empty when the element lacks it. pugixml's values
   // end at their first NUL, so a "&#0;" reference ends the text there.
-  std::wstring Take(const ElementContext& element, const char* name) {
-    pugi::xml_attribute attribute = element.node.attribute(name);
-    std::wstring text = Utf8ToWide(attribute.value());
+  std::wstring Take(ElementContext& element, const char* name) {
+    pugi::xml_attribute attribute;
+    if (element.inOrder && element.next && std::strcmp(element.next.name(), name) == 0) {
+      attribute = element.next;
+      element.next = element.next.next_attribute();
+    } else {
+      element.inOrder = false;
+      attribute = element.node.attribute(name);
+    }
+    std::wstring text = Widen(attribute.value());
     if (observer_) {
       int32_t ctrlId = element.ctrlId;
       if (element.kind == LayoutElement::Ctrl && std::strcmp(name, "CtrlID") == 0) ctrlId = ParseLayoutInt(text);
