@@ -400,6 +400,20 @@ TEST_F(LayoutLoader, MissingAttributesReadAsEmpty) {
   EXPECT_EQ(info, expected);
 }
 
+// pugixml lets a repeated attribute through; the first one counts, whatever
+// the order of the attributes.
+TEST_F(LayoutLoader, RepeatedAttributeFirstCounts) {
+  LayoutDialogInfo info = Load(
+      "<WindowInformation><DialogInfo DialogID=\"201\"><Standard>"
+      "<CtrlInfo CtrlText=\"x\" CtrlID=\"1\" CtrlText=\"y\" />"
+      "<CtrlInfo CtrlID=\"2\" CtrlID=\"3\" CtrlBGPath=\"\\a\" CtrlBGStatusCount=\"1\" CtrlBGPath=\"\\b\" />"
+      "</Standard></DialogInfo></WindowInformation>");
+  ASSERT_EQ(info.CtrlInfos.size(), 2u);
+  EXPECT_EQ(info.CtrlInfos[1].CtrlText, L"x");
+  EXPECT_EQ(info.CtrlInfos[2].CtrlBGPath, ShellFolder() + L"\\a");
+  EXPECT_EQ(info.CtrlInfos[2].CtrlBGStatusCount, 1);
+}
+
 TEST_F(LayoutLoader, EncodingsLoadAlike) {
   const std::string body = LayoutXml(CtrlXml(2107, "CtrlText=\"Geräteliste 设备\""));
   const LayoutDialogInfo plain = Load(body);
