@@ -90,4 +90,11 @@ std::string LayoutXml(const std::string& ctrls, const std::string& strings, cons
          ctrls + "\r\n</Standard>\r\n" + strings + "\r\n</DialogInfo>\r\n</WindowInformation>\r\n";
 }
 
+void ExpectRect(const RECT& actual, const RECT& expected) {
+  EXPECT_EQ(actual.left, expected.left);
+  EXPECT_EQ(actual.top, expected.top);
+  EXPECT_EQ(actual.right, expected.right);
+  EXPECT_EQ(actual.bottom, expected.bottom);
+}
+
 }  // namespace layouttest

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/process.h"
+#include "platform/types.h"
 
 namespace layouttest {
 
@@ -31,5 +32,8 @@ std::string CtrlXml(int id, const std::string& overrides = "");
 // `ctrls` and that is followed by `strings`.
 std::string LayoutXml(const std::string& ctrls, const std::string& strings = "",
                       const std::string& dialogAttributes = "DialogID=\"201\" DialogText=\"T\" DialogDiscrip=\"D\"");
+
+// Compares the four members (RECT has no comparison of its own).
+void ExpectRect(const RECT& actual, const RECT& expected);
 
 }  // namespace layouttest

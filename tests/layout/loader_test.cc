@@ -31,10 +31,7 @@ LayoutDialogInfo FilledRecord() {
 }
 
 void ExpectRect(const RECT& r, LONG left, LONG top, LONG right, LONG bottom) {
-  EXPECT_EQ(r.left, left);
-  EXPECT_EQ(r.top, top);
-  EXPECT_EQ(r.right, right);
-  EXPECT_EQ(r.bottom, bottom);
+  layouttest::ExpectRect(r, {left, top, right, bottom});
 }
 
 class LayoutLoader : public ::testing::Test {

@@ -18,6 +18,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using layouttest::ExpectRect;
 using layouttest::LayoutFiles;
 using layouttest::ShellFolder;
 
@@ -131,13 +132,6 @@ const Texts kTexts[] = {
       L"Aggiorna", L"Il mio archivio"},
      L"Nome host", L"Indirizzo IP", L"Tipo di dispositivo", L"Ricerca di nuovi dispositivi in corso, attendere"},
 };
-
-void ExpectRect(const RECT& actual, const RECT& expected) {
-  EXPECT_EQ(actual.left, expected.left);
-  EXPECT_EQ(actual.top, expected.top);
-  EXPECT_EQ(actual.right, expected.right);
-  EXPECT_EQ(actual.bottom, expected.bottom);
-}
 
 bool IsAscii(const std::wstring& text) {
   for (wchar_t c : text)
