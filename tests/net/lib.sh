@@ -44,11 +44,18 @@ net_cleanup() {
     wait "$pid" 2>/dev/null || true
   done
   NET_PIDS=()
+  # Whatever we started that still runs in our namespaces goes with them:
+  # asked first (devices say goodbye), then made to.
+  local left=()
   for ns in "${NET_NAMESPACES[@]}"; do
-    # Whatever is still running in the namespace goes with it.
-    local left
-    left=$(ip netns pids "$ns" 2>/dev/null || true)
-    [[ -n "$left" ]] && kill -KILL $left 2>/dev/null || true
+    left+=($(ip netns pids "$ns" 2>/dev/null || true))
+  done
+  if ((${#left[@]})); then
+    kill -TERM "${left[@]}" 2>/dev/null || true
+    for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "${left[@]}" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "${left[@]}" 2>/dev/null || true
+  fi
+  for ns in "${NET_NAMESPACES[@]}"; do
     ip netns delete "$ns" 2>/dev/null || true
   done
   NET_NAMESPACES=()
