@@ -358,16 +358,13 @@ class LayoutReader {
   const LineTable* lines_;
 };
 
-// Parses `data` (in place when `mutableData` is set and no observer needs
-// the original text for line numbers) and reads the dialog out of it.
-void ReadDocument(LayoutDialogInfo& info, const char* data, size_t size, char* mutableData, int32_t dialogId,
+// Parses `data` and reads the dialog out of it. (pugixml's in-place parse
+// is not used: on a buffer with NUL bytes in it, it can accept what the
+// parse of a copy rejects.)
+void ReadDocument(LayoutDialogInfo& info, const char* data, size_t size, int32_t dialogId,
                   const std::wstring& section, const LayoutLoadOptions& options) {
   pugi::xml_document doc;
-  pugi::xml_parse_result result;
-  if (mutableData && !options.observer)
-    result = doc.load_buffer_inplace(mutableData, size, pugi::parse_default, pugi::encoding_auto);
-  else
-    result = doc.load_buffer(data, size, pugi::parse_default, pugi::encoding_auto);
+  pugi::xml_parse_result result = doc.load_buffer(data, size, pugi::parse_default, pugi::encoding_auto);
 
   std::unique_ptr<LineTable> lines;
   if (options.observer && result.encoding == pugi::encoding_utf8) lines.reset(new LineTable(data, size));
@@ -401,7 +398,7 @@ int LoadLayoutInfo(LayoutDialogInfo& info, const std::wstring& path, int32_t dia
       if (options.observer) options.observer->OnDocumentError(reason, 0, 0);
       return 1;
     }
-    ReadDocument(info, bytes.data(), bytes.size(), bytes.data(), dialogId, section, options);
+    ReadDocument(info, bytes.data(), bytes.size(), dialogId, section, options);
   } catch (const std::exception&) {
     // Out of memory: the load gives nothing, as for an unreadable file.
     info = LayoutDialogInfo();
@@ -413,7 +410,7 @@ int LoadLayoutInfoFromMemory(LayoutDialogInfo& info, const void* data, size_t si
                              const std::wstring& section, const LayoutLoadOptions& options) {
   info = LayoutDialogInfo();
   try {
-    ReadDocument(info, static_cast<const char*>(data), size, nullptr, dialogId, section, options);
+    ReadDocument(info, static_cast<const char*>(data), size, dialogId, section, options);
   } catch (const std::exception&) {
     info = LayoutDialogInfo();
   }

@@ -172,6 +172,7 @@ TEST_F(LayoutLoader, FilesThatGiveNothingClearTheRecordAndReturnOne) {
       {"other dialog id", LayoutXml(CtrlXml(2107), "", "DialogID=\"202\" DialogText=\"T\"")},
       {"dialog id written in hexadecimal", LayoutXml(CtrlXml(2107), "", "DialogID=\"0xC9\" DialogText=\"T\"")},
       {"NUL byte inside the document", std::string(good).insert(good.find("DialogText"), 1, '\0')},
+      {"NUL bytes inside the last tag", good.substr(0, good.size() - 3) + std::string(60, '\0') + ">"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
