@@ -163,6 +163,7 @@ TEST(Worker, TakenPortMovesToTheNextOne) {
   SendTo(range.base + 1, "moved");
   EXPECT_TRUE(WaitUntil([&] { return probe.Count() == 1; }));
   probe.ExitWorkThread();
+  EXPECT_TRUE(WaitUntil([] { return CSearchDeviceThread::RunningWorkThreads() == 0; }));
 }
 
 TEST(Worker, TwentyOneTakenPortsLeaveTheWorkerIdleForGood) {

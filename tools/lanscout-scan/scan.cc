@@ -1,5 +1,6 @@
 // lanscout-scan: starts the search workers as the program does, runs search
 // passes and prints what was found.
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -13,7 +14,6 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/trace.h"
@@ -56,8 +56,7 @@ struct Options {
 };
 
 std::atomic<bool> g_interrupted{false};
-
-void OnSignal(int) { g_interrupted = true; }
+sigset_t g_stopSignals;
 
 [[noreturn]] void BadArguments(const std::string& message) {
   std::fprintf(stderr, "lanscout-scan: %s (try --help)\n", message.c_str());
@@ -137,8 +136,9 @@ bool Wait(double seconds) {
   auto end = steady_clock::now() + duration_cast<steady_clock::duration>(duration<double>(seconds));
   while (steady_clock::now() < end) {
     if (g_interrupted) return false;
-    steady_clock::duration left = end - steady_clock::now();
-    std::this_thread::sleep_for(std::min<steady_clock::duration>(left, milliseconds(50)));
+    auto left = duration_cast<nanoseconds>(std::min<steady_clock::duration>(end - steady_clock::now(), milliseconds(50)));
+    timespec timeout{0, static_cast<long>(left.count())};
+    if (sigtimedwait(&g_stopSignals, nullptr, &timeout) > 0) g_interrupted = true;
   }
   return !g_interrupted;
 }
@@ -185,11 +185,13 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   Options options = ParseArguments(argc, argv);
 
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  // SIGINT and SIGTERM stay blocked in every thread (the receive threads
+  // inherit the mask, so no blocked receive is interrupted) and are taken
+  // by the waits of this thread.
+  sigemptyset(&g_stopSignals);
+  sigaddset(&g_stopSignals, SIGINT);
+  sigaddset(&g_stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &g_stopSignals, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
   g_nSearchReceiveBufferSize = static_cast<int>(options.receiveBuffer);
