@@ -1,8 +1,6 @@
 #include "discovery/broadcast_search.h"
 
 #include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/uio.h>
 
 #include <cerrno>
 #include <cstring>
@@ -96,25 +94,10 @@ int CSearchDeviceBroadcastThread::SendSearchCommand(const DhcpSearchPacket* pack
     if (seen) continue;
     sentOn.push_back(itf.index);
 
-    in_pktinfo info{};
-    info.ipi_ifindex = static_cast<int>(itf.index);
     boost::system::error_code ec;
-    info.ipi_spec_dst.s_addr = htonl(boost::asio::ip::make_address_v4(itf.address, ec).to_uint());
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {0};
-    iovec iov{const_cast<DhcpSearchPacket*>(packet), sizeof(*packet)};
-    msghdr msg{};
-    msg.msg_name = &to;
-    msg.msg_namelen = sizeof(to);
-    msg.msg_iov = &iov;
-    msg.msg_iovlen = 1;
-    msg.msg_control = control;
-    msg.msg_controllen = sizeof(control);
-    cmsghdr* cmsg = CMSG_FIRSTHDR(&msg);
-    cmsg->cmsg_level = IPPROTO_IP;
-    cmsg->cmsg_type = IP_PKTINFO;
-    cmsg->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    std::memcpy(CMSG_DATA(cmsg), &info, sizeof(info));
-    if (sendmsg(m_socket.native_handle(), &msg, MSG_NOSIGNAL) < 0) {
+    in_addr source{};
+    source.s_addr = htonl(boost::asio::ip::make_address_v4(itf.address, ec).to_uint());
+    if (SendWithPacketInfo(m_socket.native_handle(), packet, sizeof(*packet), to, itf.index, source) < 0) {
       WriteLog("SendThread %d : Send Broadcast Search Error : %s   ", nPort, std::strerror(errno));
     }
   }

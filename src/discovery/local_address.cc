@@ -4,6 +4,8 @@
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/uio.h>
 
 #include <cerrno>
 #include <cstring>
@@ -68,4 +70,28 @@ bool IsDottedIPv4(const char* text, size_t length) {
     if (digits > 1 && text[start] == '0') return false;
   }
   return i == length;
+}
+
+ssize_t SendWithPacketInfo(int fd, const void* data, size_t length, const sockaddr_in& to, unsigned ifindex,
+                           in_addr source) {
+  iovec iov{const_cast<void*>(data), length};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {0};
+  msghdr msg{};
+  msg.msg_name = const_cast<sockaddr_in*>(&to);
+  msg.msg_namelen = sizeof(to);
+  msg.msg_iov = &iov;
+  msg.msg_iovlen = 1;
+  if (ifindex != 0 || source.s_addr != 0) {
+    msg.msg_control = control;
+    msg.msg_controllen = sizeof(control);
+    cmsghdr* cmsg = CMSG_FIRSTHDR(&msg);
+    cmsg->cmsg_level = IPPROTO_IP;
+    cmsg->cmsg_type = IP_PKTINFO;
+    cmsg->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    info.ipi_ifindex = static_cast<int>(ifindex);
+    info.ipi_spec_dst = source;
+    std::memcpy(CMSG_DATA(cmsg), &info, sizeof(info));
+  }
+  return sendmsg(fd, &msg, MSG_NOSIGNAL);
 }

@@ -1,6 +1,9 @@
 // The machine's IPv4 interface addresses, as the kernel lists them.
 #pragma once
 
+#include <netinet/in.h>
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -25,3 +28,10 @@ std::vector<LocalInterfaceAddress> UsableInterfaceAddresses(const std::vector<Lo
 // one to three digits without a leading zero (so "10.0.0.1", not "010.0.0.1",
 // "1.2.3", " 1.2.3.4" or "1.2.3.4x").
 bool IsDottedIPv4(const char* text, size_t length);
+
+// sendmsg() of one datagram on `fd`, leaving through interface `ifindex`
+// (0: the routing choice) with source address `source` (0: the interface's
+// choice), as IP_PKTINFO chooses them per datagram. Returns what sendmsg
+// returns; errno tells the reason of a failure.
+ssize_t SendWithPacketInfo(int fd, const void* data, size_t length, const sockaddr_in& to, unsigned ifindex,
+                           in_addr source);

@@ -266,11 +266,7 @@ int CSearchDeviceMultiCommandThead::CreateWorkThread() {
 }
 
 int CSearchDeviceMultiCommandThead::ExitWorkThread() {
-  {
-    std::lock_guard<std::recursive_mutex> lock(m_stateLock);
-    bExitSock = true;
-    CloseSocket();
-  }
+  StopReceiving();
   WriteLog("SendThread %d : Exit Search Device Tread , bExitSock : %d  ", nPort, 1);
   return 0;
 }

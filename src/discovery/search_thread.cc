@@ -99,12 +99,14 @@ int CSearchDeviceThread::InitWorkThread(const char* ip, int port, bool retry) {
   return CreateWorkThread();
 }
 
+void CSearchDeviceThread::StopReceiving() {
+  std::lock_guard<std::recursive_mutex> lock(m_stateLock);
+  bExitSock = true;
+  CloseSocket();
+}
+
 int CSearchDeviceThread::ExitWorkThread() {
-  {
-    std::lock_guard<std::recursive_mutex> lock(m_stateLock);
-    bExitSock = true;
-    CloseSocket();
-  }
+  StopReceiving();
   WriteLogTime("SendThread %d : Exit Search Device Tread , bExitSock : %d  ", nPort, 1);
   return 0;
 }

@@ -66,6 +66,9 @@ class CSearchDeviceThread {
                         const std::function<void()>& prepare, std::string& error);
   // The address to bind: strIP, or any address when it is empty.
   boost::asio::ip::udp::endpoint LocalEndpoint(std::string& error) const;
+  // The steps of ExitWorkThread before its trace: the stop flag, then the
+  // socket closed.
+  void StopReceiving();
   // Closes the socket; shutting it down first is what wakes a receive that
   // is blocked on it (closing alone does not on Linux).
   void CloseSocket();

@@ -11,7 +11,6 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,6 +24,7 @@
 #include <vector>
 
 #include "discovery/broadcast_search.h"
+#include "discovery/local_address.h"
 
 namespace {
 
@@ -194,28 +194,10 @@ std::string AnswerBytes(const Options& o, const Device& d, int type) {
 }
 
 // Sends from `source` (an address of this namespace, or 0 for the routing
-// choice) through the socket bound to port 68.
+// choice) through the socket bound to port 68, waiting out a full queue.
 bool SendFrom(int fd, const std::string& bytes, in_addr source, const sockaddr_in& to) {
-  iovec iov{const_cast<char*>(bytes.data()), bytes.size()};
-  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {0};
-  msghdr msg{};
-  msg.msg_name = const_cast<sockaddr_in*>(&to);
-  msg.msg_namelen = sizeof(to);
-  msg.msg_iov = &iov;
-  msg.msg_iovlen = 1;
-  if (source.s_addr != 0) {
-    msg.msg_control = control;
-    msg.msg_controllen = sizeof(control);
-    cmsghdr* c = CMSG_FIRSTHDR(&msg);
-    c->cmsg_level = IPPROTO_IP;
-    c->cmsg_type = IP_PKTINFO;
-    c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    in_pktinfo info{};
-    info.ipi_spec_dst = source;
-    std::memcpy(CMSG_DATA(c), &info, sizeof(info));
-  }
   for (int attempt = 0; attempt < 50; ++attempt) {
-    if (sendmsg(fd, &msg, 0) >= 0) return true;
+    if (SendWithPacketInfo(fd, bytes.data(), bytes.size(), to, 0, source) >= 0) return true;
     if (errno != ENOBUFS && errno != EAGAIN) break;
     usleep(1000);
   }
