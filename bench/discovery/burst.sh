@@ -6,7 +6,7 @@
 source "$(dirname "$0")/../../tests/net/lib.sh"
 BUILD=$(cd "${1:-build}" && pwd)
 DEVICES=${2:-500}
-RUNS=${3:-3}
+RUNS=${3:-5}
 if ! (net_require) 2>/dev/null; then
   echo "burst: skipped (needs root and network namespaces)"
   exit 0
@@ -40,8 +40,10 @@ run() {
     "$@" >$T/out 2>/dev/null || true
     counts+=("$(grep -c '^{' $T/out || true)")
   done
-  printf '  %-50s %s of %d listed (runs: %s)\n' "$label" "$(printf '%s\n' "${counts[@]}" | sort -n | sed -n "$(((RUNS + 1) / 2))p")" \
-    "$DEVICES" "${counts[*]}"
+  local sorted
+  sorted=($(printf '%s\n' "${counts[@]}" | sort -n))
+  printf '  %-52s min %s, median %s, max %s of %d listed (runs: %s)\n' "$label" "${sorted[0]}" \
+    "${sorted[$((RUNS / 2))]}" "${sorted[$((RUNS - 1))]}" "$DEVICES" "${counts[*]}"
 }
 echo "burst: $DEVICES devices answering one broadcast search (rmem_default $rmem_default, rmem_max $rmem_max)"
 scan=(ip netns exec "$(ns app)" "$BUILD/lanscout-scan" --json --seconds 3)
