@@ -31,6 +31,8 @@
 // top-level element, text outside the root element, a repeated attribute,
 // of which the first counts, and a bare '&' or '<' in a value, which is
 // kept as written). A DOCTYPE is skipped; its entities are not expanded.
+// A NUL byte ends the text pugixml reads: inside an element it leaves the
+// file not well-formed, after the root element it is harmless.
 #pragma once
 
 #include <cstddef>
