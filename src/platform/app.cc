@@ -10,6 +10,8 @@
 
 namespace {
 CWinApp* g_app = nullptr;
+platform::MessageLoopHook g_loop = nullptr;
+platform::QuitHook g_quit = nullptr;
 
 std::string ExecutableBaseName(const char* argv0) {
   std::string path;
@@ -41,7 +43,13 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::ExitInstance() { return m_nExitCode; }
 
-int CWinApp::Run() { return ExitInstance(); }
+int CWinApp::Run() {
+  if (g_loop) m_nExitCode = g_loop();
+  return ExitInstance();
+}
+
+void platform::SetMessageLoopHook(MessageLoopHook hook) { g_loop = hook; }
+void platform::SetQuitHook(QuitHook hook) { g_quit = hook; }
 
 void CWinApp::SetRegistryKey(LPCWSTR key) {
   m_registryKey = key ? key : L"";
@@ -54,6 +62,7 @@ HINSTANCE AfxGetInstanceHandle() { return g_app ? g_app->m_hInstance : nullptr; 
 
 void AfxPostQuitMessage(int exitCode) {
   if (g_app) g_app->m_nExitCode = exitCode;
+  if (g_quit) g_quit(exitCode);
 }
 
 void AfxEnableControlContainer() {}

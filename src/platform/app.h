@@ -22,7 +22,8 @@ class CWinApp {
   virtual BOOL InitInstance();
   // Shutdown; the result is the process's exit code.
   virtual int ExitInstance();
-  // The message loop; ends with ExitInstance's result.
+  // The message loop (when the window layer is linked in) until WM_QUIT,
+  // whose code becomes m_nExitCode; ends with ExitInstance's result.
   virtual int Run();
 
   // The name of the registry key the settings would live under. Nothing is
@@ -48,7 +49,8 @@ class CWinApp {
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 
-// Sets the code the program ends with.
+// Sets the code the program ends with and, with the window layer, posts
+// WM_QUIT.
 void AfxPostQuitMessage(int exitCode);
 
 // Hosting of embedded controls; there are none on this platform, so this
@@ -58,3 +60,11 @@ void AfxEnableControlContainer();
 // Process entry: sets the locale from the environment, names the
 // application, runs InitInstance and then Run or ExitInstance.
 int AfxWinMain(int argc, char** argv);
+
+namespace platform {
+// Installed by the window layer, which the kernel library does not link.
+typedef int (*MessageLoopHook)();  // runs the loop, returns the WM_QUIT code
+typedef void (*QuitHook)(int exitCode);
+void SetMessageLoopHook(MessageLoopHook hook);
+void SetQuitHook(QuitHook hook);
+}  // namespace platform
