@@ -1,6 +1,8 @@
 // Picks the display backend when the first window needs one.
 #include "platform/backend.h"
 
+#include <errno.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -57,7 +59,6 @@ Backend* Start(std::string* error) {
 std::string ProgramName() {
   if (CWinApp* app = AfxGetApp())
     if (app->m_pszExeName && app->m_pszExeName[0]) return WideToAnsi(app->m_pszExeName);
-  extern char* program_invocation_short_name;
   return program_invocation_short_name ? program_invocation_short_name : "lanscout";
 }
 

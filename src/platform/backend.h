@@ -77,6 +77,7 @@ struct NativeEvent {
   UINT mods = 0;  // MK_SHIFT, MK_CONTROL and the buttons held before the event
   bool alt = false;
   RECT rect{};
+  uint64_t time = 0;  // on the backend's clock; 0: when it is handled
 };
 
 // Delivered by the backends, on the UI thread.
@@ -99,7 +100,9 @@ class Backend {
   virtual int EventFd() = 0;
   // Sends what is buffered to the display.
   virtual void Flush() {}
-  // Handles every event that has arrived, without waiting.
+  // Handles the events that have arrived, without waiting, until one of
+  // them has posted a message (so that input is turned into messages one
+  // event at a time, as the program takes them).
   virtual void DispatchEvents() = 0;
   virtual uint64_t NowMs() = 0;
   // Called when the loop has nothing to do; `timeoutMs` is the time to the

@@ -345,7 +345,8 @@ UINT VirtualKey(KeySym k) {
 }
 
 void X11Backend::DispatchEvents() {
-  while (XPending(dpy)) {
+  size_t before = PostedCount();
+  while (PostedCount() == before && XPending(dpy)) {
     XEvent ev;
     XNextEvent(dpy, &ev);
     Handle(ev);

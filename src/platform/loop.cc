@@ -134,8 +134,9 @@ bool NextMessage(MSG* out, bool remove, bool wait, UINT filterMin, UINT filterMa
   for (;;) {
     FreeGraveyard();
     ProcessSentMessages();
-    if (Backend* b = CurrentBackend()) b->DispatchEvents();
     RegistryService();
+    if (PostedCount() == 0)
+      if (Backend* b = CurrentBackend()) b->DispatchEvents();
     {
       std::lock_guard<std::mutex> lock(ui.queueLock);
       for (auto it = ui.posted.begin(); it != ui.posted.end(); ++it) {
@@ -232,6 +233,12 @@ void PostImpl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool coales
     }
   }
   if (!ui_thread) Wake();
+}
+
+size_t PostedCount() {
+  UiState& ui = Ui();
+  std::lock_guard<std::mutex> lock(ui.queueLock);
+  return ui.posted.size();
 }
 
 void RemoveTimersOf(HWND hwnd) {
@@ -361,8 +368,13 @@ BOOL TranslateMessage(const MSG* msg) {
   if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
   UiState& ui = Ui();
   if (msg->wParam != ui.lastKeyVk || !ui.lastKeyChar) return FALSE;
-  PostImpl(msg->hwnd, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, static_cast<WPARAM>(ui.lastKeyChar),
-           msg->lParam);
+  // Next in line, before input that is already queued.
+  MSG ch{msg->hwnd, msg->message == WM_KEYDOWN ? static_cast<UINT>(WM_CHAR) : static_cast<UINT>(WM_SYSCHAR),
+         static_cast<WPARAM>(ui.lastKeyChar), msg->lParam, msg->time, msg->pt};
+  {
+    std::lock_guard<std::mutex> lock(ui.queueLock);
+    ui.posted.push_front(ch);
+  }
   ui.lastKeyChar = 0;
   return TRUE;
 }

@@ -277,6 +277,8 @@ void FireHover(uint64_t now);
 
 // ---- loop ------------------------------------------------------------------------------
 void PostImpl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool coalesceMove = false);
+// How many messages wait in the queue.
+size_t PostedCount();
 void RemoveTimersOf(HWND hwnd);
 void Wake();
 // Runs the message loop of a modal run until `done` answers true; each

@@ -1471,6 +1471,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETCURSOR: {
       if (w->parent && SendMessageW(w->parent->handle, WM_SETCURSOR, wParam, lParam)) return TRUE;
+      // A parent asked about a child's cursor leaves it to the child.
+      if (reinterpret_cast<HWND>(wParam) != hwnd) return FALSE;
       short hit = static_cast<short>(LOWORD(lParam));
       if (hit == HTCLIENT) {
         if (w->cls->cursor) {

@@ -88,6 +88,11 @@ LRESULT CWndProcThunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 CWnd::CWnd() = default;
 
+const CWnd CWnd::wndTop(HWND_TOP);
+const CWnd CWnd::wndBottom(HWND_BOTTOM);
+const CWnd CWnd::wndTopMost(HWND_TOPMOST);
+const CWnd CWnd::wndNoTopMost(HWND_NOTOPMOST);
+
 CWnd::~CWnd() {
   if (m_bTemporary || !m_hWnd) return;
   HWND h = m_hWnd;
@@ -560,17 +565,7 @@ void CWnd::MoveWindow(LPCRECT rect, BOOL repaint) {
 }
 
 BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) {
-  // The special positions (HWND_TOPMOST and the like) arrive as pointers
-  // whose value is the handle itself, as the class library passes them.
-  HWND after = nullptr;
-  uintptr_t v = reinterpret_cast<uintptr_t>(insertAfter);
-  if (v == reinterpret_cast<uintptr_t>(HWND_TOPMOST) || v == reinterpret_cast<uintptr_t>(HWND_NOTOPMOST) ||
-      v == reinterpret_cast<uintptr_t>(HWND_BOTTOM) || v == 0) {
-    after = reinterpret_cast<HWND>(v);
-  } else {
-    after = insertAfter->m_hWnd;
-  }
-  return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags);
+  return ::SetWindowPos(m_hWnd, insertAfter ? insertAfter->m_hWnd : nullptr, x, y, cx, cy, flags);
 }
 
 void CWnd::CenterWindow(CWnd* alternateOwner) {

@@ -52,6 +52,12 @@ class CWnd {
 
   HWND m_hWnd = nullptr;
 
+  // The special places of SetWindowPos, as objects: &wndTopMost and so on.
+  static const CWnd wndTop;
+  static const CWnd wndBottom;
+  static const CWnd wndTopMost;
+  static const CWnd wndNoTopMost;
+
   operator HWND() const { return m_hWnd; }
   HWND GetSafeHwnd() const { return m_hWnd; }
   // The object attached to the window, or a temporary one that lives until
@@ -239,6 +245,7 @@ class CWnd {
   friend LRESULT CWndProcThunk(HWND, UINT, WPARAM, LPARAM);
   MSG m_current{};
   LRESULT m_lastDefault = 0;
+  explicit CWnd(HWND special) : m_hWnd(special), m_bTemporary(true) {}
 };
 
 // WF_ flags of m_nFlags.
