@@ -8,6 +8,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -202,6 +203,20 @@ TEST_F(Registry, TheFolderIsPrivate) {
   EXPECT_EQ(Folder(), folder);
   stat(folder.c_str(), &st);
   EXPECT_EQ(st.st_mode & 077, 0u);
+}
+
+TEST_F(Registry, WithoutADisplayAWindowIsAOneLineErrorButTheMessageBoxWorks) {
+  ProcessOptions none = options;
+  none.env["LANSCOUT_BACKEND"] = "";
+  none.env["DISPLAY"] = "";
+  testsupport::ProcessResult r = RunProcess({kProbe, "smoke"}, none);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_NE(r.err.find("no display"), std::string::npos);
+  // The message box needs no display at all.
+  testsupport::ProcessResult box = RunProcess({kProbe, "message", "plain"}, none);
+  EXPECT_EQ(box.exitCode, 0);
+  EXPECT_EQ(box.err, "window_probe: plain\n");
 }
 
 }  // namespace
