@@ -5,10 +5,15 @@
 #include "discovery/device_store.h"
 #include "discovery/search_control.h"
 #include "platform/commctrl.h"
+#include "platform/gdiplus.h"
 #include "platform/kernel.h"
 #include "platform/msgbox.h"
+#include "platform/winuser.h"
 
 CLanscoutApp theApp;
+
+// The drawing library's start-up token; it is never shut down.
+ULONG_PTR g_gdiplusToken = 0;
 
 CLanscoutApp::CLanscoutApp() : CWinApp(nullptr) {}
 
@@ -26,10 +31,15 @@ BOOL CLanscoutApp::InitInstance() {
     return FALSE;
   }
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
-    // Another instance runs: it is told to come to the front once it has a
-    // window to show, and this one ends without a trace.
+    // Another instance runs: its window comes to the front (if it has one
+    // yet), and this one ends without a trace.
+    if (HWND running = FindWindowW(nullptr, LANSCOUT_INSTANCE_NAME))
+      SendMessageW(running, WM_BRING_TO_FRONT, 0, 0);
     return FALSE;
   }
+
+  Gdiplus::GdiplusStartupInput gdiplusInput;
+  Gdiplus::GdiplusStartup(&g_gdiplusToken, &gdiplusInput, nullptr);
 
   if (!PrepareWorkFolder()) {
     AfxMessageBox(GetStartupFailureMessage(GetLanguageIndex()), MB_OK, 0);
