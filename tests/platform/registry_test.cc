@@ -28,6 +28,8 @@ using testsupport::TempDir;
 namespace {
 
 const std::string kProbe = std::string(LANSCOUT_BINARY_DIR) + "/tests/platform/window_probe";
+const std::string kMutexProbe = std::string(LANSCOUT_BINARY_DIR) + "/tests/platform/mutex_probe";
+const std::string kLanscout = std::string(LANSCOUT_BINARY_DIR) + "/lanscout";
 
 TEST(RegistryFormat, RequestsSurviveTheRoundTripAndEveryTruncation) {
   Request r;
@@ -153,6 +155,29 @@ TEST_F(Registry, ASecondProcessFindsTheWindowAndBringsItToTheFront) {
   EXPECT_EQ(Entries(), 0);  // the window took its entry with it
   testsupport::ProcessResult none = testsupport::RunProcess({kProbe, "send", "Voyalink Probe", "1124"}, options);
   EXPECT_EQ(none.out, "missing\n");
+}
+
+TEST_F(Registry, ASecondStartOfTheProgramBringsTheRunningWindowToTheFront) {
+  if (!testsupport::CanIsolateNetwork()) GTEST_SKIP() << "unshare -n is not available";
+  // The first instance: the mutex held, and a window titled "Voyalink".
+  std::string marker = runtime.path() + "/held";
+  Process holder({kMutexProbe, "hold", "Voyalink", marker, "20"}, options);
+  for (int i = 0; i < 200 && access(marker.c_str(), F_OK) != 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  ASSERT_EQ(testsupport::ReadFile(marker), "owned");
+  Process first({kProbe, "serve", "Voyalink"}, options);
+  HWND h = WaitFor(L"Voyalink");
+  ASSERT_TRUE(h);
+  ProcessOptions second = options;
+  second.isolateNetwork = true;  // it would start discovery if it were first
+  second.env["XDG_DATA_HOME"] = runtime.path() + "/data";
+  testsupport::ProcessResult r = testsupport::RunProcess({kLanscout}, second);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  PostMessageW(h, WM_CLOSE, 0, 0);
+  testsupport::ProcessResult served = first.Wait();
+  EXPECT_EQ(served.out, "ready\nbring-to-front\nclosed\n");
+  holder.Kill();
 }
 
 TEST_F(Registry, AStaleEntryNeitherBlocksNorHangsAndIsRemoved) {
