@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "common/process.h"
+#include "platform/app.h"
 #include "platform/gdiplus.h"
 #include "ui_fixture.h"
 
@@ -179,6 +180,36 @@ TEST_F(Gdi, FontsTakeTheirHeightAndCutLongFaceNames) {
   EXPECT_GT(s.cx, 0);  // GDI falls back to its default face
   SelectObject(c.dc(), old);
   DeleteObject(f2);
+}
+
+TEST_F(Gdi, BitmapsFromFilesAndIconsFromTheResources) {
+  // The borderless dialog reads its shape from this bitmap, pixel by pixel.
+  std::string path = std::string(LANSCOUT_SOURCE_DIR) + "/resources/picture/SearchDevice_BlackGround.bmp";
+  std::wstring wide(path.begin(), path.end());
+  HBITMAP bmp = reinterpret_cast<HBITMAP>(LoadImageW(nullptr, wide.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  ASSERT_TRUE(bmp);
+  BITMAP info;
+  GetObjectW(bmp, sizeof info, &info);
+  EXPECT_EQ(info.bmWidth, 328);
+  EXPECT_EQ(info.bmHeight, 245);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(210, 10, 10));   // the key colour at the corner
+  EXPECT_EQ(GetPixel(dc, 327, 0), RGB(210, 10, 10));
+  EXPECT_NE(GetPixel(dc, 164, 100), RGB(210, 10, 10));
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  EXPECT_EQ(LoadImageW(nullptr, L"/no/such.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+
+  HICON icon = LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(128));
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(GetSystemMetrics(SM_CXICON), 32);
+  Canvas c(40, 40);
+  EXPECT_TRUE(DrawIcon(c.dc(), 4, 4, icon));
+  EXPECT_GT(c.Ink(), 100);
+  EXPECT_EQ(c.at(38, 38), RGB(255, 255, 255));  // 32 x 32 at (4, 4)
+  DestroyIcon(icon);
 }
 
 // ---- GDI+ ---------------------------------------------------------------------------

@@ -144,4 +144,49 @@ TEST_F(X11, TheMessageBoxIsAWindowThatEnterCloses) {
   EXPECT_NE(r.err.find("Failed to create the configuration file!"), std::string::npos);
 }
 
+// Last: it connects this process to the display, which goes away with the
+// fixture.
+TEST_F(X11, OtherProgramsWindowsAreListedWithTheirClassAndCanBeAskedToClose) {
+  Process manager({"xmessage", "-name", "nautilus", "-title", "share on \\\\10.0.0.1", "files"}, options);
+  Process other({"xmessage", "-name", "xterm", "-title", "\\\\10.0.0.1 in a terminal", "text"}, options);
+  ASSERT_FALSE(WaitForWindow("share on").empty());
+  ASSERT_FALSE(WaitForWindow("in a terminal").empty());
+  setenv("DISPLAY", display.c_str(), 1);
+  unsetenv("LANSCOUT_BACKEND");
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"OwnX11";
+  RegisterClassW(&wc);
+  HWND own = CreateWindowExW(0, L"OwnX11", L"own", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(own);
+  struct Seen {
+    HWND cabinet = nullptr, terminal = nullptr;
+    int own = 0;
+  } seen;
+  EnumWindows(
+      [](HWND h, LPARAM p) {
+        auto* s = reinterpret_cast<Seen*>(p);
+        wchar_t cls[260] = {}, title[260] = {};
+        GetClassNameW(h, cls, 260);
+        GetWindowTextW(h, title, 260);
+        std::wstring c(cls), t(title);
+        if (c == L"CabinetWClass" && t == L"share on \\\\10.0.0.1") s->cabinet = h;
+        if (c == L"Xmessage" && t.find(L"terminal") != std::wstring::npos) s->terminal = h;
+        if (c == L"OwnX11") ++s->own;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&seen));
+  ASSERT_TRUE(seen.cabinet);
+  ASSERT_TRUE(seen.terminal);
+  EXPECT_EQ(seen.own, 1);  // this process's window once, as its own
+  EXPECT_EQ(FindWindowW(L"CabinetWClass", nullptr), seen.cabinet);
+  EXPECT_TRUE(FindWindowExW(seen.cabinet, nullptr, nullptr, nullptr));  // its child windows
+  EXPECT_TRUE(PostMessageW(seen.cabinet, WM_CLOSE, 0, 0));
+  testsupport::ProcessResult closed = manager.Wait();
+  EXPECT_NE(closed.exitCode, -1);  // it ended by itself
+  EXPECT_TRUE(other.started());
+  DestroyWindow(own);
+  other.Kill();
+}
+
 }  // namespace
