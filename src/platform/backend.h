@@ -77,7 +77,7 @@ struct NativeEvent {
   UINT mods = 0;  // MK_SHIFT, MK_CONTROL and the buttons held before the event
   bool alt = false;
   RECT rect{};
-  uint64_t time = 0;  // on the backend's clock; 0: when it is handled
+  int64_t time = -1;  // on the backend's clock; -1: when it is handled
 };
 
 // Delivered by the backends, on the UI thread.

@@ -161,7 +161,7 @@ bool Locate(HWND hwnd, int x, int y, HWND* top, POINT* inTop, POINT* screen) {
 
 void Queue(HWND top, NativeEvent ev) {
   if (HeadlessBackend* b = Headless()) {
-    ev.time = b->clock_;
+    ev.time = static_cast<int64_t>(b->clock_);
     b->events_.emplace_back(top, ev);
   }
 }
@@ -176,7 +176,7 @@ void MouseEventAt(HWND hwnd, int x, int y, NativeEvent::Kind kind, int button, i
   ev.horizontal = horizontal;
   ev.mods = b->mods_;
   ev.alt = b->alt_;
-  ev.time = b->clock_;
+  ev.time = static_cast<int64_t>(b->clock_);
   UINT bit = button == 1 ? MK_LBUTTON : button == 2 ? MK_MBUTTON : button == 3 ? MK_RBUTTON : 0;
   if (kind == NativeEvent::kButtonDown) b->mods_ |= bit;
   if (kind == NativeEvent::kButtonUp) b->mods_ &= ~bit;
@@ -259,7 +259,7 @@ void KeyDown(UINT vk, wchar_t ch) {
   if (vk == VK_CONTROL) b->mods_ |= MK_CONTROL;
   if (vk == VK_MENU) b->alt_ = true;
   // The event goes to whatever top-level window is active when it arrives.
-  ev.time = b->clock_;
+  ev.time = static_cast<int64_t>(b->clock_);
   b->events_.emplace_back(nullptr, ev);
 }
 
@@ -273,7 +273,7 @@ void KeyUp(UINT vk) {
   ev.vk = vk;
   ev.mods = b->mods_;
   ev.alt = b->alt_;
-  ev.time = b->clock_;
+  ev.time = static_cast<int64_t>(b->clock_);
   b->events_.emplace_back(nullptr, ev);
 }
 

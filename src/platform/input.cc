@@ -155,7 +155,7 @@ void MouseEvent(WindowImpl* top, const NativeEvent& ev) {
       if (!W(th)) return;
       if (ui.active != top->handle) Activate(top, false);
       if (!W(th)) return;
-      uint64_t now = ev.time ? ev.time : Now();
+      uint64_t now = ev.time >= 0 ? static_cast<uint64_t>(ev.time) : Now();
       bool dbl = client && (target->cls->style & CS_DBLCLKS) && ui.lastClick.hwnd == th &&
                  ui.lastClick.message == down && now - ui.lastClick.time <= GetDoubleClickTime() &&
                  std::abs(ev.screen.x - ui.lastClick.pt.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
