@@ -100,6 +100,9 @@ class Backend {
   virtual int EventFd() = 0;
   // Sends what is buffered to the display.
   virtual void Flush() {}
+  // Events already read from the display but not yet handled (the wait on
+  // the descriptor would not see them).
+  virtual bool Pending() { return false; }
   // Handles the events that have arrived, without waiting, until one of
   // them has posted a message (so that input is turned into messages one
   // event at a time, as the program takes them).

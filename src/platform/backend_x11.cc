@@ -102,6 +102,7 @@ class X11Backend : public Backend {
   }
   int EventFd() override { return ConnectionNumber(dpy); }
   void Flush() override { XFlush(dpy); }
+  bool Pending() override { return XEventsQueued(dpy, QueuedAlready) > 0; }
   void DispatchEvents() override;
   uint64_t NowMs() override { return SteadyMs(); }
   SIZE ScreenSize() override { return SIZE{DisplayWidth(dpy, screen), DisplayHeight(dpy, screen)}; }

@@ -99,7 +99,7 @@ void WaitForWork(int64_t timeoutMs) {
   Backend* b = CurrentBackend();
   if (b) {
     b->Flush();
-    if (b->Idle(timeoutMs)) return;
+    if (b->Pending() || b->Idle(timeoutMs)) return;
   }
   std::vector<int> fds{WakeFd()};
   if (b && b->EventFd() >= 0) fds.push_back(b->EventFd());
