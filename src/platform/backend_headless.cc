@@ -41,13 +41,7 @@ class HeadlessWindow : public NativeWindow {
   void Restore() override {}
   void Present(cairo_surface_t* back, const Region& dirty) override {
     Resize();
-    cairo_t* cr = cairo_create(front_);
-    dirty.AddToPath(cr);
-    cairo_clip(cr);
-    cairo_set_source_surface(cr, back, 0, 0);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    CopyRegion(front_, back, dirty);
     ++presents_;
     for (int i = 0; i < dirty.RectCount(); ++i) {
       RECT r = dirty.RectAt(i);

@@ -688,13 +688,7 @@ void X11Window::Restore() {
 }
 
 void X11Window::Present(cairo_surface_t* back, const Region& dirty) {
-  cairo_t* cr = cairo_create(xsurface_);
-  dirty.AddToPath(cr);
-  cairo_clip(cr);
-  cairo_set_source_surface(cr, back, 0, 0);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  CopyRegion(xsurface_, back, dirty);
   cairo_surface_flush(xsurface_);
 }
 

@@ -14,12 +14,7 @@ namespace {
 
 bool SameClass(const std::wstring& a, LPCWSTR b) {
   if (!b) return true;
-  if (IS_INTRESOURCE(b)) return false;
-  std::wstring other(b);
-  if (a.size() != other.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(other[i])) return false;
-  return true;
+  return !IS_INTRESOURCE(b) && SameClassName(a, b);
 }
 
 bool SameTitle(const std::wstring& a, LPCWSTR b) { return !b || a == b; }

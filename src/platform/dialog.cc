@@ -252,20 +252,10 @@ LRESULT DefDlgProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     INT_PTR r = d->dlgProc(hwnd, message, wParam, lParam);
     if (!W(hwnd)) return r;
     if (r) {
-      switch (message) {
-        case WM_CTLCOLORMSGBOX:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORDLG:
-        case WM_CTLCOLORSCROLLBAR:
-        case WM_CTLCOLORSTATIC:
-        case WM_INITDIALOG:
-        case WM_QUERYDRAGICON:
-          return r;
-        default:
-          return d->msgResult;
-      }
+      // These answer with the procedure's result, the rest with the one it
+      // stored in DWLP_MSGRESULT.
+      if (IsCtlColorMessage(message) || message == WM_INITDIALOG || message == WM_QUERYDRAGICON) return r;
+      return d->msgResult;
     }
   }
   switch (message) {

@@ -577,6 +577,18 @@ int GetClipBox(HDC dc, LPRECT rect) {
 
 // ---- objects ------------------------------------------------------------------------------
 
+namespace {
+// Selects `object` into the context's slot; the one it replaces.
+template <class T>
+T* Replace(T*& slot, T* object) {
+  T* old = slot;
+  Select(object);
+  slot = object;
+  Deselect(old);
+  return old;
+}
+}  // namespace
+
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   if (!IsLiveDC(dc)) return nullptr;
   GdiObject* o = LiveGdiObject(object);
@@ -593,27 +605,12 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
       Deselect(old);
       return old;
     }
-    case GdiKind::kBrush: {
-      HBRUSH old = dc->brush;
-      Select(o);
-      dc->brush = static_cast<HBRUSH__*>(o);
-      Deselect(old);
-      return old;
-    }
-    case GdiKind::kPen: {
-      HPEN old = dc->pen;
-      Select(o);
-      dc->pen = static_cast<HPEN__*>(o);
-      Deselect(old);
-      return old;
-    }
-    case GdiKind::kFont: {
-      HFONT old = dc->font;
-      Select(o);
-      dc->font = static_cast<HFONT__*>(o);
-      Deselect(old);
-      return old;
-    }
+    case GdiKind::kBrush:
+      return Replace(dc->brush, static_cast<HBRUSH__*>(o));
+    case GdiKind::kPen:
+      return Replace(dc->pen, static_cast<HPEN__*>(o));
+    case GdiKind::kFont:
+      return Replace(dc->font, static_cast<HFONT__*>(o));
     case GdiKind::kRegion:
       return reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(SelectClipRgn(dc, static_cast<HRGN__*>(o))));
   }

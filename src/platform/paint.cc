@@ -145,6 +145,16 @@ void PaintAll() {
     if (WindowImpl* t = W(h)) PaintTopLevel(t);
 }
 
+void CopyRegion(cairo_surface_t* to, cairo_surface_t* from, const Region& region) {
+  cairo_t* cr = cairo_create(to);
+  region.AddToPath(cr);
+  cairo_clip(cr);
+  cairo_set_source_surface(cr, from, 0, 0);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+}
+
 void PresentPending() {
   for (WindowImpl* t : Ui().tops) {
     if (!t->top || t->top->present.empty()) continue;

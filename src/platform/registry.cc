@@ -209,19 +209,12 @@ void Remove(int id) {
   Entries().erase(it);
 }
 
-bool SameClass(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  return true;
-}
-
 Reply Serve(HWND hwnd, const Request& r) {
   Reply reply;
   WindowImpl* w = W(hwnd);
   if (!w) return reply;
   std::wstring title = Utf8ToWide(r.title);
-  if (w->text != title || (!r.className.empty() && !SameClass(w->cls->name, Utf8ToWide(r.className)))) return reply;
+  if (w->text != title || (!r.className.empty() && !SameClassName(w->cls->name, Utf8ToWide(r.className)))) return reply;
   reply.className = WideToUtf8(w->cls->name);
   reply.title = WideToUtf8(w->text);
   if (r.op == kQuery) {

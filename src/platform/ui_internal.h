@@ -251,6 +251,9 @@ void Activate(WindowImpl* top, bool fromDisplay);
 void Deactivate(WindowImpl* top);
 void FreeGraveyard();
 const std::shared_ptr<WindowClass>* FindClass(const std::wstring& name);
+// Class names compare without regard to case.
+bool SameClassName(const std::wstring& a, const std::wstring& b);
+inline bool IsCtlColorMessage(UINT m) { return m >= WM_CTLCOLORMSGBOX && m <= WM_CTLCOLORSTATIC; }
 
 // ---- painting -----------------------------------------------------------------------
 // Adds to the update region (client coordinates; null: the whole client
@@ -386,6 +389,8 @@ struct HDC__ {
 
 namespace platform {
 
+// Copies the region's pixels of `from` onto `to` (same coordinates).
+void CopyRegion(cairo_surface_t* to, cairo_surface_t* from, const Region& region);
 bool IsLiveDC(HDC dc);
 bool IsLiveRegion(HRGN region);
 // The drawing object behind a handle, or null when it is not a live one.

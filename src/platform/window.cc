@@ -228,7 +228,6 @@ bool OnUiThread() {
 
 // ---- classes ------------------------------------------------------------------------------
 
-namespace {
 bool SameClassName(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
@@ -236,6 +235,7 @@ bool SameClassName(const std::wstring& a, const std::wstring& b) {
   return true;
 }
 
+namespace {
 void EnsureBuiltinClasses() {
   static bool done = false;
   if (done) return;
@@ -1542,21 +1542,15 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         }
       }
       return 0;
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC: {
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      bool window = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
-      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-      SetBkColor(dc, GetSysColor(window ? COLOR_WINDOW : COLOR_3DFACE));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(window ? COLOR_WINDOW : COLOR_3DFACE));
-    }
     case WM_MOUSEACTIVATE:
       return 1;  // MA_ACTIVATE
+  }
+  if (IsCtlColorMessage(message)) {
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    bool window = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(window ? COLOR_WINDOW : COLOR_3DFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(window ? COLOR_WINDOW : COLOR_3DFACE));
   }
   return 0;
 }

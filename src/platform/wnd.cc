@@ -248,6 +248,12 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     explicit Keep(LRESULT& s) : slot(s), saved(s) { slot = 0; }
     ~Keep() { slot = saved; }
   } keep(m_lastDefault);
+  if (IsCtlColorMessage(message)) {
+    *result = reinterpret_cast<LRESULT>(OnCtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)),
+                                                   CWnd::FromHandle(reinterpret_cast<HWND>(lParam)),
+                                                   message - WM_CTLCOLORMSGBOX));
+    return TRUE;
+  }
   switch (message) {
     case WM_COMMAND:
       if (lParam && Reflect(reinterpret_cast<HWND>(lParam), message, wParam, lParam, result)) return TRUE;
@@ -282,17 +288,6 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         OnVScroll(LOWORD(wParam), HIWORD(wParam), CWnd::FromHandle(reinterpret_cast<HWND>(lParam)));
       }
       *result = 0;
-      return TRUE;
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-      *result = reinterpret_cast<LRESULT>(OnCtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)),
-                                                     CWnd::FromHandle(reinterpret_cast<HWND>(lParam)),
-                                                     message - WM_CTLCOLORMSGBOX));
       return TRUE;
     case WM_CREATE:
       *result = OnCreate(reinterpret_cast<LPCREATESTRUCTW>(lParam));
