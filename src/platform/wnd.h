@@ -269,6 +269,7 @@ class CDialog : public CWnd {
   // this dialog.
   virtual INT_PTR DoModal();
   // A modeless dialog.
+  using CWnd::Create;
   virtual BOOL Create(UINT templateId, CWnd* parent = nullptr);
   BOOL CreateIndirect(const DLGTEMPLATE_DESC* desc, CWnd* parent = nullptr);
 
