@@ -187,6 +187,28 @@ HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
   return stops[previous ? (i + n - 1) % n : (i + 1) % n]->handle;
 }
 
+HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
+  WindowImpl* d = W(dialog);
+  WindowImpl* c = W(control);
+  if (!d || (control && (!c || c->parent != d))) return nullptr;
+  auto& kids = d->children;
+  if (kids.empty()) return nullptr;
+  if (!c) c = kids.front();
+  // The group: from the nearest WS_GROUP control at or before this one up
+  // to the next WS_GROUP control.
+  size_t at = static_cast<size_t>(std::find(kids.begin(), kids.end(), c) - kids.begin());
+  size_t first = at;
+  while (first > 0 && !(kids[first]->style & WS_GROUP)) --first;
+  size_t end = at + 1;
+  while (end < kids.size() && !(kids[end]->style & WS_GROUP)) ++end;
+  size_t n = end - first;
+  for (size_t step = 1; step < n; ++step) {
+    size_t i = first + (previous ? (at - first + n - step) % n : (at - first + step) % n);
+    if (kids[i]->Visible() && kids[i]->Enabled()) return kids[i]->handle;
+  }
+  return control ? control : c->handle;
+}
+
 BOOL MapDialogRect(HWND dialog, LPRECT rect) {
   WindowImpl* d = W(dialog);
   if (!d || !rect) return FALSE;

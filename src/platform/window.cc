@@ -8,6 +8,7 @@
 
 #include "platform/backend.h"
 #include "platform/ui_internal.h"
+#include "platform/wnd.h"
 
 namespace platform {
 
@@ -570,7 +571,13 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   ui.graveyard.reserve(ui.graveyard.size() + 1);
   impl.release();  // owned by the tree from here on; freed through the graveyard
 
-  if (pending) AttachCWnd(w, pending);
+  if (pending) {
+    AttachCWnd(w, pending);
+    // As when it subclasses a window, the object may adjust the window (its
+    // style, say) before the window's first message.
+    pending->PreSubclassWindow();
+    if (!W(hwnd)) return nullptr;
+  }
 
   CREATESTRUCTW cs{param, instance, menuOrId, parent, height, width, y, x, static_cast<LONG>(style),
                    w->text.c_str(), className, exStyle};

@@ -901,6 +901,12 @@ BOOL EndDialog(HWND dialog, INT_PTR result);
 // DLGC_WANTALLKEYS (or the arrow or char bits for those keys) gets the key.
 BOOL IsDialogMessageW(HWND dialog, LPMSG msg);
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
+// The next (or previous) visible, enabled control of the control's group,
+// wrapping within the group: the group runs from the nearest WS_GROUP
+// control at or before it to the next WS_GROUP control, in creation order.
+// The control itself when no other qualifies; null when it is not a child
+// of the dialog.
+HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous);
 BOOL MapDialogRect(HWND dialog, LPRECT rect);
 
 // ---- the desktop -------------------------------------------------------------
