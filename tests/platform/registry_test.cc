@@ -100,7 +100,7 @@ class Registry : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
-    setenv("LANSCOUT_REGISTRY_TIMEOUT_MS", "1500", 1);
+    unsetenv("LANSCOUT_REGISTRY_TIMEOUT_MS");
     options.env["XDG_RUNTIME_DIR"] = runtime.path();
     options.env["LANSCOUT_BACKEND"] = "headless";
     options.env["LANSCOUT_HEADLESS_IDLE_LIMIT_MS"] = "20000";
@@ -108,7 +108,7 @@ class Registry : public ::testing::Test {
   }
   // Waits until another process shows a window of that title.
   HWND WaitFor(const wchar_t* title) {
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 400; ++i) {
       if (HWND h = FindWindowW(nullptr, title)) return h;
       std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
@@ -176,7 +176,7 @@ TEST_F(Registry, ASecondStartOfTheProgramBringsTheRunningWindowToTheFront) {
   EXPECT_EQ(r.err, "");
   PostMessageW(h, WM_CLOSE, 0, 0);
   testsupport::ProcessResult served = first.Wait();
-  EXPECT_EQ(served.out, "ready\nbring-to-front\nclosed\n");
+  EXPECT_EQ(served.out, "ready\nbring-to-front\nclosed\n") << served.err << r.out << r.err;
   holder.Kill();
 }
 
@@ -205,6 +205,7 @@ TEST_F(Registry, AStaleEntryNeitherBlocksNorHangsAndIsRemoved) {
   EXPECT_NE(access(path.c_str(), F_OK), 0);
 
   // One that listens but never answers: given up after the time-out, kept.
+  setenv("LANSCOUT_REGISTRY_TIMEOUT_MS", "1500", 1);
   std::string hung = Folder() + "/" + TitleKey("Voyalink Hung") + "-1-2";
   fd = socket(AF_UNIX, SOCK_STREAM, 0);
   std::strcpy(addr.sun_path, hung.c_str());
