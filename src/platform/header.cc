@@ -15,7 +15,7 @@ namespace {
 
 // Room above and below the title, and beside it.
 constexpr int kVerticalPad = 4;
-constexpr int kTextPad = 6;
+constexpr int kTextPad = 4;
 constexpr int kDividerGrip = 4;
 
 struct Item {

@@ -22,7 +22,7 @@ namespace controls {
 namespace {
 
 constexpr int kRowPad = 4;   // added to the font's height for a row
-constexpr int kCellPad = 6;  // text inset in a cell
+constexpr int kCellPad = 4;  // text inset in a cell
 constexpr int kWheelLines = 3;
 
 struct Column {
