@@ -286,10 +286,19 @@ void RegistryUpdate(WindowImpl* top) {
   std::string path = EntryPath(folder, top->text, newId);
   sockaddr_un addr;
   if (!FillAddress(path, &addr)) return;
+  // The socket is bound and listening under a name that no search looks
+  // at, and only then renamed into place: a client that found the entry
+  // while the socket was bound but not yet listening would be refused and
+  // take the entry for a stale one, removing it.
+  std::string pending = folder + "/.pending-" + std::to_string(getpid()) + "-" + std::to_string(newId);
+  sockaddr_un pendingAddr;
+  if (!FillAddress(pending, &pendingAddr)) return;
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return;
-  unlink(path.c_str());
-  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 8) != 0) {
+  unlink(pending.c_str());
+  if (bind(fd, reinterpret_cast<sockaddr*>(&pendingAddr), sizeof pendingAddr) != 0 || listen(fd, 8) != 0 ||
+      rename(pending.c_str(), path.c_str()) != 0) {
+    unlink(pending.c_str());
     close(fd);
     return;
   }
