@@ -97,9 +97,9 @@ int ParseInt(const std::string& text, int lo, int hi) {
   return static_cast<int>(v);
 }
 
-Device ParseDevice(const std::string& spec) {
+Device ParseDevice(const std::string& fields) {
   Device d;
-  std::stringstream in(spec);
+  std::stringstream in(fields);
   std::string item;
   while (std::getline(in, item, ',')) {
     size_t eq = item.find('=');
