@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/kernel.h"
 #include "platform/shell.h"
 
 CFile::~CFile() {

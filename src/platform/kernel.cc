@@ -16,17 +16,6 @@
 namespace {
 thread_local DWORD t_lastError = ERROR_SUCCESS;
 
-DWORD ErrorFromErrno(int err) {
-  switch (err) {
-    case ENOENT: return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    default: return ERROR_INVALID_PARAMETER;
-  }
-}
-
 // Where lock files live: the per-user runtime folder, else the temp folder
 // with the user id in the name so that users do not block each other.
 std::string LockFilePath(const std::string& name) {
@@ -49,11 +38,27 @@ struct KernelObject {
 DWORD GetLastError() { return t_lastError; }
 void SetLastError(DWORD error) { t_lastError = error; }
 
+void SetLastErrorFromErrno(int err) {
+  switch (err) {
+    case 0: SetLastError(ERROR_SUCCESS); break;
+    case EEXIST: SetLastError(ERROR_ALREADY_EXISTS); break;
+    case ENOENT:
+    case ENOTDIR: SetLastError(ERROR_PATH_NOT_FOUND); break;
+    case EACCES:
+    case EPERM:
+    case EROFS: SetLastError(ERROR_ACCESS_DENIED); break;
+    case ENOMEM: SetLastError(ERROR_NOT_ENOUGH_MEMORY); break;
+    case ENOSPC:
+    case EIO: SetLastError(ERROR_WRITE_FAULT); break;
+    default: SetLastError(ERROR_INVALID_PARAMETER); break;
+  }
+}
+
 HANDLE CreateMutexW(void*, BOOL, LPCWSTR name) {
   std::string path = LockFilePath(name ? WideToAnsi(name) : std::string("anonymous"));
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) {
-    SetLastError(ErrorFromErrno(errno));
+    SetLastErrorFromErrno(errno);
     return nullptr;
   }
   int rc;
@@ -62,7 +67,7 @@ HANDLE CreateMutexW(void*, BOOL, LPCWSTR name) {
   } while (rc != 0 && errno == EINTR);
   if (rc != 0) {
     if (errno != EWOULDBLOCK) {
-      SetLastError(ErrorFromErrno(errno));
+      SetLastErrorFromErrno(errno);
       close(fd);
       return nullptr;
     }

@@ -17,3 +17,6 @@ HANDLE CreateMutexW(void* securityAttributes, BOOL initialOwner, LPCWSTR name);
 BOOL CloseHandle(HANDLE handle);
 
 void Sleep(DWORD milliseconds);
+
+// Sets the last error from a C library errno value.
+void SetLastErrorFromErrno(int err);

@@ -8,22 +8,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "platform/kernel.h"
 #include "platform/textconv.h"
-
-void SetLastErrorFromErrno(int err) {
-  switch (err) {
-    case 0: SetLastError(ERROR_SUCCESS); break;
-    case EEXIST: SetLastError(ERROR_ALREADY_EXISTS); break;
-    case ENOENT: SetLastError(ERROR_PATH_NOT_FOUND); break;
-    case ENOTDIR: SetLastError(ERROR_PATH_NOT_FOUND); break;
-    case EACCES:
-    case EPERM:
-    case EROFS: SetLastError(ERROR_ACCESS_DENIED); break;
-    case ENOSPC:
-    case EIO: SetLastError(ERROR_WRITE_FAULT); break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); break;
-  }
-}
 
 std::string NativePath(const std::wstring& path) {
   std::wstring p = path;

@@ -29,6 +29,3 @@ BOOL CreateDirectoryW(LPCWSTR path, void* securityAttributes);
 
 // The native path of a program path: backslashes become slashes.
 std::string NativePath(const std::wstring& path);
-
-// Sets the last error from errno.
-void SetLastErrorFromErrno(int err);
