@@ -33,7 +33,7 @@ function(lanscout_embed_resources target listfile)
     list(APPEND deps ${file})
     string(APPEND asm "    .globl lanscout_res_${n}\n    .hidden lanscout_res_${n}\n    .balign 16\nlanscout_res_${n}:\n    .incbin \"${file}\"\n    .globl lanscout_res_${n}_end\n    .hidden lanscout_res_${n}_end\nlanscout_res_${n}_end:\n    .byte 0\n")
     string(APPEND decls "extern const unsigned char lanscout_res_${n}[];\nextern const unsigned char lanscout_res_${n}_end[];\n")
-    string(APPEND rows "    {L\"${type}\", ${id}, lanscout_res_${n}, lanscout_res_${n}_end},\n")
+    string(APPEND rows "      {L\"${type}\", ${id}, lanscout_res_${n}, static_cast<size_t>(lanscout_res_${n}_end - lanscout_res_${n})},\n")
     math(EXPR n "${n} + 1")
   endforeach()
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target})
@@ -47,23 +47,11 @@ extern \"C\" {
 ${decls}}
 
 namespace platform {
-namespace {
-struct Row { const wchar_t* type; int id; const unsigned char* begin; const unsigned char* end; };
-const Row kRows[] = {
-${rows}    {nullptr, 0, nullptr, nullptr},
-};
-}  // namespace
 
 const ResourceEntry* EmbeddedResourceAt(size_t index) {
-  static ResourceEntry entries[sizeof(kRows) / sizeof(kRows[0])];
-  static const bool filled = [] {
-    for (size_t i = 0; kRows[i].type; ++i)
-      entries[i] = {kRows[i].type, kRows[i].id, kRows[i].begin,
-                    static_cast<size_t>(kRows[i].end - kRows[i].begin)};
-    return true;
-  }();
-  (void)filled;
-  return index + 1 < sizeof(kRows) / sizeof(kRows[0]) ? &entries[index] : nullptr;
+  static const ResourceEntry entries[] = {
+${rows}  };
+  return index < sizeof(entries) / sizeof(entries[0]) ? &entries[index] : nullptr;
 }
 }  // namespace platform
 " @ONLY)
