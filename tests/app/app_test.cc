@@ -12,6 +12,7 @@
 #include "app/language.h"
 #include "app/trace.h"
 #include "app/workfolder.h"
+#include "common/env.h"
 #include "common/process.h"
 #include "platform/kernel.h"
 #include "platform/locale.h"
@@ -19,27 +20,11 @@
 #include "platform/textconv.h"
 
 using testsupport::ReadFile;
+using testsupport::ScopedEnv;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 
 namespace {
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old, hadOld_ = true;
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (hadOld_) setenv(name_.c_str(), old_.c_str(), 1);
-    else unsetenv(name_.c_str());
-  }
-
- private:
-  std::string name_, old_;
-  bool hadOld_ = false;
-};
 
 std::string Resource(const wchar_t* type, int id) {
   HRSRC r = FindResourceW(nullptr, MAKEINTRESOURCEW(id), type);

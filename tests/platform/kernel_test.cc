@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "common/env.h"
 #include "common/process.h"
 #include "platform/file.h"
 #include "platform/kernel.h"
@@ -20,28 +21,10 @@
 #include "platform/textconv.h"
 
 using testsupport::ReadFile;
+using testsupport::ScopedEnv;
 using testsupport::TempDir;
 
 namespace {
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    if (old) old_ = old, hadOld_ = true;
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (hadOld_) setenv(name_.c_str(), old_.c_str(), 1);
-    else unsetenv(name_.c_str());
-  }
-
- private:
-  std::string name_, old_;
-  bool hadOld_ = false;
-};
 
 TEST(LanguageId, FromLocaleNames) {
   struct Case {
