@@ -46,43 +46,50 @@ void EnableLog(const char* path) {
 
 bool IsLogEnabled() { return g_bLogEnabled && g_szLogPath[0] != '\0'; }
 
-int WriteLog(const char* format, ...) {
+namespace {
+
+// Both line forms: the message, formatted, with the stamp after it or the
+// time of day in front of it.
+int WriteStampedLine(bool timeOfDay, const char* format, va_list args) {
   if (!IsLogEnabled() || !format) return 0;
   char message[1024];
-  va_list args;
-  va_start(args, format);
-  bool ok = FormatMessage(message, format, args);
-  va_end(args);
-  if (!ok) return 0;
+  if (!FormatMessage(message, format, args)) return 0;
 
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
   char line[1024];
-  int n = std::snprintf(line, sizeof(line), "%s*[%02d::%02d:%02d:%02d]\r\n", message, local.tm_mday,
-                        local.tm_hour, local.tm_min, local.tm_sec);
+  int n;
+  if (timeOfDay) {
+    // Time of day with microseconds; the fraction is left out when it is zero.
+    boost::posix_time::time_duration tod = boost::posix_time::microsec_clock::local_time().time_of_day();
+    std::string stamp = boost::posix_time::to_simple_string(tod);
+    n = std::snprintf(line, sizeof(line), "[--%s--]*%s\r\n", stamp.c_str(), message);
+  } else {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    n = std::snprintf(line, sizeof(line), "%s*[%02d::%02d:%02d:%02d]\r\n", message, local.tm_mday, local.tm_hour,
+                      local.tm_min, local.tm_sec);
+  }
   if (n <= 0 || static_cast<size_t>(n) > kMaxLine) return 0;
   EmitLine(line);
   return 1;
 }
 
-int WriteLogTime(const char* format, ...) {
-  if (!IsLogEnabled() || !format) return 0;
-  char message[1024];
+}  // namespace
+
+int WriteLog(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  bool ok = FormatMessage(message, format, args);
+  int written = WriteStampedLine(false, format, args);
   va_end(args);
-  if (!ok) return 0;
+  return written;
+}
 
-  // Time of day with microseconds; the fraction is left out when it is zero.
-  boost::posix_time::time_duration tod = boost::posix_time::microsec_clock::local_time().time_of_day();
-  std::string stamp = boost::posix_time::to_simple_string(tod);
-  char line[1024];
-  int n = std::snprintf(line, sizeof(line), "[--%s--]*%s\r\n", stamp.c_str(), message);
-  if (n <= 0 || static_cast<size_t>(n) > kMaxLine) return 0;
-  EmitLine(line);
-  return 1;
+int WriteLogTime(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  int written = WriteStampedLine(true, format, args);
+  va_end(args);
+  return written;
 }
 
 void WriteLogExitLine() {
